@@ -54,7 +54,7 @@ function(kzd_bench name)
     return()
   endif()
   add_executable(kzd_${name}_bench ${_src})
-  target_link_libraries(kzd_${name}_bench PRIVATE ${ARG_DEPS} benchmark::benchmark)
+  target_link_libraries(kzd_${name}_bench PRIVATE ${ARG_DEPS} benchmark::benchmark benchmark::benchmark_main)
 endfunction()
 
 # kzd_fuzzer(NAME SOURCE [DEPS ...]): a libFuzzer target fuzz_NAME.
