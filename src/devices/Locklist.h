@@ -95,6 +95,12 @@ public:
         FItems.erase(FItems.begin() + index);
         return item;
     }
+    // Sorts the entries in place under the lock (stable).
+    template <typename TLess>
+    void Sort(TLess less) {
+        std::lock_guard<std::recursive_mutex> guard(FMutex);
+        std::stable_sort(FItems.begin(), FItems.end(), less);
+    }
     // A copy of the entries taken under the lock.
     std::vector<T*> Snapshot() const {
         std::lock_guard<std::recursive_mutex> guard(FMutex);
