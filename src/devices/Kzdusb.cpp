@@ -1,0 +1,1 @@
+#include "Kzdusb.h"

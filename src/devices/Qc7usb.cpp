@@ -1,0 +1,1 @@
+#include "Qc7usb.h"
