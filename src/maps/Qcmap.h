@@ -23,6 +23,7 @@ public:
 
     void Lock() const { FLock.lock(); }
     void Unlock() const { FLock.unlock(); }
+    std::recursive_mutex& Mutex() const { return FLock; }
 
     TQCDeviceMap* GetDeviceMap(int moduleType) const { return FDeviceMaps.Find(moduleType); }
     // The device map of that type, created empty when missing.
