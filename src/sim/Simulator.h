@@ -1,4 +1,6 @@
 #pragma once
+#include "Simunit.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -8,26 +10,8 @@
 // directory (one SOCK_SEQPACKET socket file per attached unit, 65-byte
 // reports), so that the program's whole device stack runs against it through
 // real report bytes. It runs inside a test or tool process (TSimulator) or as
-// its own process (kzd-sim DIR).
-
-// Faults that a unit can be told to inject, counted over the requests it
-// receives (1 = the first request after the fault was set).
-struct TSimFault {
-    enum class TKind { None, DropReply, DelayReply, CorruptReply, DetachAfter };
-    TKind Kind = TKind::None;
-    int Nth = 0;          // which request (1-based) the fault applies to
-    int DelayMs = 0;      // DelayReply
-};
-
-struct TSimUnitOptions {
-    std::string Name = "kzd1";          // the NAME part of the socket file name
-    std::uint16_t VendorId = 0xF1A0;
-    std::uint16_t ProductId = 0x0506;   // KZD unit
-    int ReportIntervalUs = 0;           // 1000 models a full-speed interrupt endpoint
-    std::string StateFile;              // memory kept between runs ("" = none)
-};
-
-class TSimUnit;
+// its own process (kzd-sim DIR). TSimFault, TSimUnitOptions and TSimUnit are
+// declared in Simunit.h.
 
 class TSimulator {
 public:
@@ -39,7 +23,11 @@ public:
     TSimulator& operator=(const TSimulator&) = delete;
 
     const std::string& LinkDir() const;
-    // Attaches a unit (its socket file appears); returns it.
+    // Attaches a unit (its socket file appears); returns it. A name already
+    // used by another unit of this simulator is replaced by "kzdN" with the
+    // smallest free N. Throws std::invalid_argument for a name with other
+    // characters than letters, digits, '_' and '-', and std::runtime_error
+    // when the socket file cannot be served (for one, a path over 107 bytes).
     TSimUnit& AddUnit(const TSimUnitOptions& options = {});
     int UnitCount() const;
     TSimUnit& Unit(int index);
