@@ -106,8 +106,10 @@ int TQC7Base::WriteFeatureTableKeepingSize(const std::uint8_t* buffer44) {
     if (status != 0)
         return status;
     const std::uint32_t deviceSize = GetLE32(sizeWord);
-    if (deviceSize < 4)
-        return -2;  // cannot even hold its own size word
+    // A size that cannot even hold its own size word, or that is larger than
+    // the whole RAM structure region, is not the device's table.
+    if (deviceSize < 4 || deviceSize > KRamHigh - KRamLow + 1)
+        return -2;
     std::uint8_t data[KSize];
     std::memcpy(data, buffer44, KSize);
     PutLE32(data, deviceSize);

@@ -27,7 +27,9 @@ public:
     // is shorter; other structures are read at full size.
     int ReadStructure(TQC7Struct which, std::uint8_t* buffer) override;
     // Writes a RAM structure and applies it; -1 for structures without a
-    // write operation. WriteFeatureTable keeps the device's size word.
+    // write operation. WriteFeatureTable reads the device's size word S,
+    // writes min(S, 44) bytes with S in word 0 and applies; -2 with nothing
+    // written when S is below 4 or beyond the RAM structure region (3072).
     int WriteStructure(TQC7Struct which, const std::uint8_t* buffer) override;
 
     int ReadSerialNumber(std::uint8_t* buffer16) override;
