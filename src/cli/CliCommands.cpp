@@ -1,9 +1,12 @@
 #include "CliCommands.h"
 
+#include "UpdateCommands.h"
+
 // Each command group lives in a module of its own and adds its rows here.
 
 const std::vector<TCliCommand>& CliCommands() {
     static const std::vector<TCliCommand> commands = {
+        {{"update", "show"}, "update show FILE [--json]", "Shows the header, filter, image and scripts of an update file.", RunUpdateShow},
     };
     return commands;
 }
