@@ -1,0 +1,22 @@
+// Runs the component tests under a QApplication (offscreen under CTest).
+// With --screenshots=DIR it renders the component gallery into DIR instead.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QString>
+
+int RenderGallery(const QString& folder);
+
+int main(int argc, char** argv) {
+    // Headless unless a platform is chosen (test discovery runs without one).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg.startsWith(QStringLiteral("--screenshots=")))
+            return RenderGallery(arg.section(u'=', 1));
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
