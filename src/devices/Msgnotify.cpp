@@ -1,5 +1,8 @@
 #include "Msgnotify.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "Timeout.h"
 
 TMsgNotify::TMsgNotify() : FBuffer(KBufferSize) {}
@@ -14,18 +17,26 @@ void TMsgNotify::Put(const void* bytes, int length) {
     FWake.notify_all();
 }
 
-bool TMsgNotify::AwaitBytes(int n, int timeoutMs) {
+bool TMsgNotify::AwaitBytes(int n, int timeoutMs, const std::function<bool()>& abandon) {
     if (timeoutMs != 0) {
         const TTimeout timeout(timeoutMs);
+        const auto slice = std::chrono::milliseconds(10);
         std::unique_lock<std::mutex> lock(FWakeLock);
-        FWake.wait_until(lock, timeout.Deadline(), [&] { return FBuffer.HasAtLeast(n); });
+        while (!FBuffer.HasAtLeast(n) && !timeout.Expired()) {
+            const auto until = abandon ? std::min(timeout.Deadline(), TMonotonicClock::now() + slice) : timeout.Deadline();
+            FWake.wait_until(lock, until, [&] { return FBuffer.HasAtLeast(n); });
+            if (abandon && !FBuffer.HasAtLeast(n) && abandon())
+                break;
+        }
     }
     FAccepting = false;
     return FBuffer.HasAtLeast(n);
 }
 
-int TUSBNotify::Wait(TUSBMessage& out, int timeoutMs) {
-    if (!AwaitBytes(TUSBMessage::KRecordSize, timeoutMs))
+int TUSBNotify::Wait(TUSBMessage& out, int timeoutMs) { return WaitUnless(out, timeoutMs, nullptr); }
+
+int TUSBNotify::WaitUnless(TUSBMessage& out, int timeoutMs, const std::function<bool()>& abandon) {
+    if (!AwaitBytes(TUSBMessage::KRecordSize, timeoutMs, abandon))
         return -1;
     std::uint8_t record[TUSBMessage::KRecordSize];
     if (FBuffer.Read(record, TUSBMessage::KRecordSize) != TUSBMessage::KRecordSize)

@@ -2,6 +2,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 #include "Fifo.h"
@@ -45,8 +46,9 @@ protected:
     // Appends bytes to the buffer when accepting and wakes the waiting thread.
     void Put(const void* bytes, int length);
     // Waits until the buffer holds n bytes, the deadline passes, or never
-    // (timeoutMs 0); then ends accepting. Returns whether n bytes are there.
-    bool AwaitBytes(int n, int timeoutMs);
+    // (timeoutMs 0); also ends early once abandon (checked every 10 ms)
+    // returns true. Then ends accepting. Returns whether n bytes are there.
+    bool AwaitBytes(int n, int timeoutMs, const std::function<bool()>& abandon = nullptr);
 
     TFIFO FBuffer;
 
@@ -62,6 +64,9 @@ public:
     explicit TUSBNotify(std::uint16_t command) : FCommand(command) {}
     std::uint16_t Command() const { return FCommand; }
     int Wait(TUSBMessage& out, int timeoutMs) override;
+    // Wait that ends early (-1) once abandon returns true, for example when
+    // the device is gone: no reply can come then.
+    int WaitUnless(TUSBMessage& out, int timeoutMs, const std::function<bool()>& abandon);
     void Deliver(const TUSBMessage& msg) override;
 
 private:

@@ -63,7 +63,7 @@ int TUSB::Request(std::uint16_t command, const std::uint8_t* data, int length, i
     TUSBNotify* waiter = AddWaiter(command);
     int status = Send(*request);
     if (status == 0)
-        status = waiter->Wait(reply, timeoutMs);
+        status = waiter->WaitUnless(reply, timeoutMs, [this] { return FHid.DeviceGone() || !FHid.IsOpen(); });
     RemoveWaiter(waiter);
     return status;
 }

@@ -58,7 +58,8 @@ public:
     // The request pattern: registers a waiter for command, sends the request,
     // waits up to timeoutMs for the reply with the same command and removes
     // the waiter. 0 with the reply in reply; -1 when the request could not be
-    // sent or no reply came in time (also for data longer than 5120 bytes).
+    // sent or no reply came in time (also for data longer than 5120 bytes),
+    // at once when the device closes or goes away during the wait.
     int Request(std::uint16_t command, const std::uint8_t* data, int length, int timeoutMs, TUSBMessage& reply);
 
     // One whole record from the received ring: 0, or -1 when none is there.
