@@ -1,6 +1,8 @@
 #include "Channeldevice.h"
 
+#include <algorithm>
 #include <mutex>
+#include <vector>
 
 // ---- TChannelDevice
 
@@ -131,13 +133,14 @@ TChannelDeviceKZD::~TChannelDeviceKZD() { StopThread(); }
 
 void TChannelDeviceQC7Base::ReadConfiguration() {
     FSystem.fill(0);
-    TLiveControllerDriver* driver = FDevManager ? FDevManager->ControllerDriver(FID, TDriverLookup::SameDevice) : nullptr;
+    TQC7* driver = FDevManager ? FDevManager->ControllerDriver(FID, TDriverLookup::SameDevice) : nullptr;
     if (!driver)
         return;
     // The buffer is undefined after a failed read: keep the zero record then.
-    std::array<std::uint8_t, KSystemSize> buffer{};
+    std::vector<std::uint8_t> buffer(
+        static_cast<std::size_t>(std::max(KSystemSize, QC7StructSize(TQC7Struct::System))));
     if (driver->ReadSystem(buffer.data()) == 0)
-        FSystem = buffer;
+        std::copy_n(buffer.begin(), KSystemSize, FSystem.begin());
 }
 
 int TChannelDeviceQC7Base::FindOutput(std::uint8_t kind) const {

@@ -3,30 +3,17 @@
 #include <functional>
 
 #include "Deviceid.h"
+#include "Qc7.h"
 
-// What the live data needs from the device side, and nothing more: the few
-// driver operations it calls, the driver lookups of the device manager, and
-// the published identity lists with their change notification. The device
-// manager is seen through TLiveSource; an adapter over the device manager
-// implements it for the program, fakes implement it in tests.
+// What the live data needs from the device side, and nothing more: the
+// driver lookups of the device manager and its published identity lists with
+// their change notification. The device manager is seen through TLiveSource;
+// an adapter over the device manager implements it for the program, fakes
+// implement it in tests. Controllers are reached through their TQC7 driver
+// (ReadChannels from the polling thread, ReadSystem from the UI thread).
 
-// The controller operations used by live data (kinds 1, 2, 3 and 6).
-// Statuses: 0 success (buffers filled), any other value failure (buffers
-// undefined). Called from a channel device's polling thread (ReadChannels)
-// and from the UI thread (ReadSystem) at the same time.
-class TLiveControllerDriver {
-public:
-    virtual ~TLiveControllerDriver() = default;
-    // One value per requested identifier, back to back in request order,
-    // each 1, 2 or 4 bytes wide by its type; replyLength bytes in all.
-    // -2 when the device's reply length differs. Bounded by the driver's
-    // channel request time limit (200 ms).
-    virtual int ReadChannels(int count, const std::uint8_t* channelIds, int replyLength, std::uint8_t* reply) = 0;
-    // The 23-byte System configuration structure.
-    virtual int ReadSystem(std::uint8_t* buffer) = 0;
-};
-
-// The wide-band module operations used by live data (kinds 8 and 9).
+// The wide-band module operations used by live data (kinds 8 and 9); the
+// module drivers implement it.
 class TLiveWidebandDriver {
 public:
     virtual ~TLiveWidebandDriver() = default;
@@ -51,7 +38,7 @@ public:
     // The driver serving a connected device, or nullptr. A driver returned
     // stays valid as long as the source (device records are never removed).
     // Any thread may call.
-    virtual TLiveControllerDriver* ControllerDriver(const TDeviceID& id, TDriverLookup lookup) = 0;
+    virtual TQC7* ControllerDriver(const TDeviceID& id, TDriverLookup lookup) = 0;
     virtual TLiveWidebandDriver* WidebandDriver(const TDeviceID& id, TDriverLookup lookup) = 0;
     // Change notification: handler runs on the UI thread after the set of
     // connected devices changed. Subscribe returns a token for Unsubscribe.

@@ -134,8 +134,8 @@ private:
 // device (8 bytes each; absent records read as no calibration).
 class TSWChanLBX : public TSWChannel {
 public:
-    TSWChanLBX(int id, bool direct, TRawChannel* source1, const std::uint8_t* tpsCalibration,
-               const std::uint8_t* rpmConfig);
+    TSWChanLBX(int id, bool direct, TRawChannel* source1 = nullptr, const std::uint8_t* tpsCalibration = nullptr,
+               const std::uint8_t* rpmConfig = nullptr);
     double GetValue() const override;
 
     // Straight line through (w0, w1) and (w2, w3) of the 8-byte record (four

@@ -50,8 +50,8 @@ TDriver* LookupByMode(TLiveSource* source, std::uint8_t matchMode, TLookup looku
 }
 }  // namespace
 
-TLiveControllerDriver* LookupControllerDriver(TLiveSource* source, const TDeviceID& id, std::uint8_t matchMode) {
-    return LookupByMode<TLiveControllerDriver>(source, matchMode,
+TQC7* LookupControllerDriver(TLiveSource* source, const TDeviceID& id, std::uint8_t matchMode) {
+    return LookupByMode<TQC7>(source, matchMode,
                                                [&](TDriverLookup l) { return source->ControllerDriver(id, l); });
 }
 
@@ -70,7 +70,7 @@ TQC7Thread::~TQC7Thread() { Stop(); }
 void TQC7Thread::Execute() {
     while (!Terminated()) {
         FCycleTimer.Restart(FPeriod);
-        TLiveControllerDriver* driver = LookupControllerDriver(FDevManager, FDeviceID, FDevice->MatchMode());
+        TQC7* driver = LookupControllerDriver(FDevManager, FDeviceID, FDevice->MatchMode());
         if (!driver) {
             FDevice->SetOnline(false);
         } else {
@@ -96,7 +96,7 @@ std::vector<TRawChannel*> TQC7Thread::CollectActive() const {
     return active;
 }
 
-int TQC7Thread::PollChannels(TLiveControllerDriver* driver, const std::vector<TRawChannel*>& channels) {
+int TQC7Thread::PollChannels(TQC7* driver, const std::vector<TRawChannel*>& channels) {
     const int total = static_cast<int>(channels.size());
     for (int start = 0; start < total; start += KMaxBatch) {
         const int status = PollBatch(driver, channels.data() + start, std::min(KMaxBatch, total - start));
@@ -106,7 +106,7 @@ int TQC7Thread::PollChannels(TLiveControllerDriver* driver, const std::vector<TR
     return 0;
 }
 
-int TQC7Thread::PollBatch(TLiveControllerDriver* driver, TRawChannel* const* batch, int count) {
+int TQC7Thread::PollBatch(TQC7* driver, TRawChannel* const* batch, int count) {
     std::array<std::uint8_t, KMaxBatch> ids{};
     int length = 0;
     for (int i = 0; i < count; ++i) {

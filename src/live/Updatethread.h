@@ -53,7 +53,7 @@ private:
 
 // The driver for an identity by match mode: 0 identical, 1 same device,
 // any other value none.
-TLiveControllerDriver* LookupControllerDriver(TLiveSource* source, const TDeviceID& id, std::uint8_t matchMode);
+TQC7* LookupControllerDriver(TLiveSource* source, const TDeviceID& id, std::uint8_t matchMode);
 TLiveWidebandDriver* LookupWidebandDriver(TLiveSource* source, const TDeviceID& id, std::uint8_t matchMode);
 
 // Controllers (kinds 1, 2, 3, 6): every 50 ms, requests the active channels
@@ -76,8 +76,8 @@ private:
     // The active direct channels, in list order (under the channel list lock).
     std::vector<TRawChannel*> CollectActive() const;
     // Requests the channels batch by batch; the first failing status ends it.
-    int PollChannels(TLiveControllerDriver* driver, const std::vector<TRawChannel*>& channels);
-    int PollBatch(TLiveControllerDriver* driver, TRawChannel* const* batch, int count);
+    int PollChannels(TQC7* driver, const std::vector<TRawChannel*>& channels);
+    int PollBatch(TQC7* driver, TRawChannel* const* batch, int count);
     void CycleFailed(const std::vector<TRawChannel*>& channels);
 
     TDeviceID FDeviceID;
