@@ -1,5 +1,8 @@
 #include "Qc7errorcode.h"
 
+#include "Devicemanager.h"
+#include "Qc7.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -256,4 +259,17 @@ void AppendErrorLog(const std::uint8_t (&record)[KQC7ErrorLogSize], TQC7ErrorCod
         const std::uint8_t* entry = record + 4 + 8 * k;
         list.Append(new TQC7ErrorCode(WordAt(entry), static_cast<std::int32_t>(WordAt(entry + 4))));
     }
+}
+
+int TQC7ErrorCodeManager::Refresh() {
+    FCodes.Clear();
+    auto* driver = dynamic_cast<TQC7*>(FManager.DriverOf(FId));
+    if (!driver)
+        return -1;
+    std::uint8_t record[KQC7ErrorLogSize] = {};
+    const int status = driver->ReadErrorLog(record);
+    if (status != 0)
+        return status;
+    AppendErrorLog(record, FCodes);
+    return 0;
 }

@@ -2,7 +2,10 @@
 #include <cstdint>
 #include <string>
 
+#include "Deviceid.h"
 #include "Locklist.h"
+
+class TDevManager;
 
 // One entry of a controller's error log: a code word (bits 0..26 the code
 // number, bits 30..31 the severity) and the entry's value.
@@ -38,3 +41,19 @@ constexpr int KQC7ErrorLogEntries = 5;
 // Appends the valid entries of a 44-byte log record to list, the last entry
 // first. A count above 5 is taken as 5; nothing beyond the record is read.
 void AppendErrorLog(const std::uint8_t (&record)[KQC7ErrorLogSize], TQC7ErrorCodeList& list);
+
+// Fetches a controller's error log through the device manager.
+class TQC7ErrorCodeManager {
+public:
+    TQC7ErrorCodeManager(const TDevManager& manager, const TDeviceID& id) : FManager(manager), FId(id) {}
+    // Clears the codes, then reads the log of the device's driver (DriverOf).
+    // 0 with the codes newest first; -1 without a driver; otherwise the
+    // driver's status, with the list left empty.
+    int Refresh();
+    const TQC7ErrorCodeList& Codes() const { return FCodes; }
+
+private:
+    const TDevManager& FManager;
+    TDeviceID FId;
+    TQC7ErrorCodeList FCodes;
+};
