@@ -5,6 +5,7 @@
 bool TQKSFile::Load(TEncodedFile& stream, std::int64_t offset, bool encoded) {
     FFilter.Clear();
     FSections.Clear();
+    FName.clear();
     FError.clear();
     TQKPartReader reader(stream, encoded);
     std::uint8_t header[KHeaderSize] = {};

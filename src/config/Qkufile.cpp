@@ -24,11 +24,8 @@ bool TQKUFile::Fail(const std::string& why) {
 
 bool TQKUFile::Load(const std::string& fileName) {
     TEncodedFile stream(fileName);
-    if (!stream.IsOpen()) {
-        SetImageSize(0);
-        FScripts.Clear();
+    if (!stream.IsOpen())
         return Fail("cannot open the file");
-    }
     return Load(stream);
 }
 
