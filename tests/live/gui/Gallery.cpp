@@ -114,8 +114,12 @@ bool RenderBars(const QString& folder) {
 }
 }  // namespace
 
+bool RenderSmallWindows(const QString& folder, const QString& pictureFolder);
+
 int RenderGallery(const QString& folder) {
     QDir().mkpath(folder);
-    const bool ok = RenderPanel(folder) && RenderSizes(folder) && RenderBars(folder);
+    const QString pictures = QStringLiteral(KZD_PICTURE_FOLDER);
+    const bool ok = RenderPanel(folder) && RenderSizes(folder) && RenderBars(folder) &&
+                    RenderSmallWindows(folder, pictures);
     return ok ? 0 : 1;
 }
