@@ -1,0 +1,25 @@
+#include "SimFixture.h"
+
+#include <chrono>
+
+// With a report interval the unit sends at most one report per interval:
+// a five-report reply cannot arrive faster than four intervals. Only this
+// loose lower bound is checked; the real timing is a benchmark's business.
+TEST_F(SimFixture, ReportIntervalSpacesTheReportsOfAReply) {
+    FUnit->SetReportIntervalUs(3000);
+    ASSERT_TRUE(FClient.SendRequest(0x0003, MemoryRequest(0, 256)));
+    ASSERT_TRUE(FClient.ReceivePacket(5000));
+    const auto first = std::chrono::steady_clock::now();
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(FClient.ReceivePacket(5000));
+    EXPECT_GE(std::chrono::steady_clock::now() - first, std::chrono::microseconds(4 * 3000 - 500));
+}
+
+TEST_F(SimFixture, ReportIntervalPacesIncomingReports) {
+    FUnit->SetReportIntervalUs(3000);
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<std::uint8_t> payload(256, 7);   // 5 request reports
+    auto reply = FClient.Call(0x0004, MemoryRequest(0x100, 256, payload), 5000);
+    ASSERT_TRUE(reply);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::microseconds(4 * 3000 - 500));
+    EXPECT_EQ(FUnit->Fram(0x100, 256), payload);
+}
