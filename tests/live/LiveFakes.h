@@ -2,7 +2,9 @@
 // Fakes for the live-data tests: a controller driver and a wide-band driver
 // whose calls can be held at a gate, and a device source with published
 // identity lists.
+#include <atomic>
 #include <chrono>
+#include <thread>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
@@ -86,9 +88,19 @@ public:
     }
 
     int ReadChannels(int count, const std::uint8_t* ids, int expectedLength, std::uint8_t* reply) override {
+        ++FInCall;
+        const int status = Answer(count, ids, expectedLength, reply);
+        --FInCall;
+        return status;
+    }
+
+    int Answer(int count, const std::uint8_t* ids, int expectedLength, std::uint8_t* reply) {
+        {
+            std::lock_guard<std::mutex> guard(FLock);
+            FRequests.emplace_back(ids, ids + count);  // recorded before the gate
+        }
         const int call = FGate.Arrive();
         std::lock_guard<std::mutex> guard(FLock);
-        FRequests.emplace_back(ids, ids + count);
         const int status = FStatusOf ? FStatusOf(call) : 0;
         if (status != 0)
             return status;
@@ -131,6 +143,7 @@ public:
     }
 
     TGate FGate;
+    std::atomic<int> FInCall{0};  // ReadChannels calls in progress
     std::vector<std::uint8_t> FSystem = std::vector<std::uint8_t>(23, 0);
     int FSystemStatus = 0;
 
@@ -148,6 +161,8 @@ class TFakeWideband : public TLiveWidebandDriver {
 public:
     int ReadData(std::uint8_t* frame, int timeoutMs) override {
         FGate.Arrive();
+        if (Plugged())  // the module's frame interval
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         std::lock_guard<std::mutex> guard(FLock);
         FLastTimeoutMs = timeoutMs;
         if (!FPlugged)
@@ -170,6 +185,10 @@ public:
     void SetPlugged(bool plugged) {
         std::lock_guard<std::mutex> guard(FLock);
         FPlugged = plugged;
+    }
+    bool Plugged() const {
+        std::lock_guard<std::mutex> guard(FLock);
+        return FPlugged;
     }
     int LastTimeoutMs() const {
         std::lock_guard<std::mutex> guard(FLock);
