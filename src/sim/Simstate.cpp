@@ -3,7 +3,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -46,6 +48,9 @@ bool SimSaveState(const std::string& path, const TSimMemory& memory, const TSimS
     out.insert(out.end(), memory.Flash().begin(), memory.Flash().end());
     Append32(out, Crc32(out.data(), out.size()));
     const std::string temporary = path + ".tmp";
+    std::error_code ec;
+    if (const auto parent = std::filesystem::path(path).parent_path(); !parent.empty())
+        std::filesystem::create_directories(parent, ec);
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
         if (!file) return Fail(error, "cannot write '" + temporary + "': " + std::strerror(errno));
@@ -75,4 +80,12 @@ bool SimLoadState(const std::string& path, TSimMemory& memory, TSimStoredState& 
     std::copy(fram + framSize, fram + framSize + flashSize, memory.Flash().begin());
     state.InBootloader = SimGet32(&in[12]) != 0;
     return true;
+}
+
+std::string SimDefaultStateFile(const std::string& unitName) {
+    std::string base;
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache) base = cache;
+    else if (const char* home = std::getenv("HOME"); home && *home) base = std::string(home) + "/.cache";
+    else base = std::filesystem::temp_directory_path().string();
+    return base + "/kzd-control-center/sim-" + unitName + ".state";
 }

@@ -17,3 +17,8 @@ bool SimSaveState(const std::string& path, const TSimMemory& memory, const TSimS
                   std::string* error = nullptr);
 // On failure memory and state are left untouched.
 bool SimLoadState(const std::string& path, TSimMemory& memory, TSimStoredState& state, std::string* error = nullptr);
+
+// Where a unit run inside the program keeps its state: the user's cache
+// folder ($XDG_CACHE_HOME, else ~/.cache)/kzd-control-center/sim-NAME.state.
+// The folder is created when the state is first saved.
+std::string SimDefaultStateFile(const std::string& unitName = "kzd1");

@@ -1,4 +1,5 @@
 #pragma once
+#include "Simstate.h"
 #include "Simunit.h"
 
 #include <cstdint>

@@ -511,6 +511,16 @@ void TSimUnit::ResetToFactory() {
     FImpl->Wake();
 }
 
+bool TSimUnit::WriteMap(const TSimMap& map, std::string* error) {
+    std::lock_guard lock(FImpl->Mutex);
+    TSimMemory trial = FImpl->Memory;
+    if (!SimWriteMap(trial, map, error)) return false;
+    FImpl->Memory = std::move(trial);
+    FImpl->MarkDirty(TClock::now());
+    FImpl->Wake();
+    return true;
+}
+
 TSimRunInfo TSimUnit::RunInfo() const {
     std::lock_guard lock(FImpl->Mutex);
     const auto& r = FImpl->Commands.RunState();

@@ -1,4 +1,6 @@
 #pragma once
+#include "Simmapimage.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -107,6 +109,9 @@ public:
     void SetFirmwareInfo(std::uint32_t version, std::uint32_t needsNewerSoftware);
     void SetErrorLog(std::uint32_t count, const std::vector<std::pair<std::uint32_t, std::int32_t>>& entries);
     void ResetToFactory();
+    // Lays a map out in FRAM as a map send writes it (Simmapimage.h); false
+    // with the reason when it does not fit.
+    bool WriteMap(const TSimMap& map, std::string* error = nullptr);
     TSimRunInfo RunInfo() const;
 
     // Requests received per command since the start or the last ResetCounts

@@ -112,3 +112,32 @@ TEST_F(SimFixture, ChannelReplyHasOneValuePerKnownChannel) {
     ASSERT_TRUE(none);
     EXPECT_EQ(none->TotalLength, 4);
 }
+
+TEST_F(SimFixture, WrittenMapIsWhatTheWireReads) {
+    TSimMap map;
+    map.Axes.push_back({2, 197, {0, 500, 1000}});
+    map.Axes.push_back({2, 28, {1000, 4000}});
+    TSimTable t;
+    t.Position = 2;
+    t.XAxis = 0;
+    t.YAxis = 1;
+    t.Data = {100, 101, 102, 103, 104, 105};
+    map.Tables.push_back(t);
+    map.Names[0] = "zero";
+    ASSERT_TRUE(FUnit->WriteMap(map));
+    EXPECT_EQ(ReadFram(0x6000, 8), (std::vector<std::uint8_t>{1, 0, 0, 0, 0x08, 0x60, 0, 0x80}));
+    const auto header = ReadFram(0x6008, 16);
+    EXPECT_EQ(header[0] & 0x3F, 2);
+    EXPECT_EQ(Word(header, 4), 0x80006018u);
+    EXPECT_EQ(Word(header, 8), 0x80006018u + 4 + 6);
+    EXPECT_EQ(Word(header, 12), 0x80000000u);
+    EXPECT_EQ(ReadFram(0, 6), t.Data);
+    EXPECT_STREQ(reinterpret_cast<const char*>(ReadFram(0x7C80, 128).data()), "zero");
+
+    TSimMap tooBig = map;
+    tooBig.Tables[0].Data.assign(0x6001, 0);
+    std::string why;
+    EXPECT_FALSE(FUnit->WriteMap(tooBig, &why));
+    EXPECT_NE(why, "");
+    EXPECT_EQ(ReadFram(0, 6), t.Data) << "a refused map leaves FRAM alone";
+}
