@@ -1,7 +1,7 @@
 #include "Splashwindow.h"
 
+#include "Splashform.h"
+
 std::unique_ptr<QWidget> CreateSplashWindow() {
-    // The splash window (with Splash.jpg beside the program) comes with the
-    // small windows; until then start-up keeps only the pause.
-    return nullptr;
+    return std::make_unique<TFormSplash>();
 }

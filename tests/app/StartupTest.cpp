@@ -12,6 +12,7 @@
 #include "Fileinfo.h"
 #include "Mainform.h"
 #include "SettingsFixture.h"
+#include "Splashform.h"
 #include "Startup.h"
 #include "Translate.h"
 #include "Version.h"
@@ -206,6 +207,31 @@ TEST(ApplicationTitle, StartupSetsTheSetupTitle) {
     };
     RunStartup(hooks);
     EXPECT_EQ(titleWhileRunning, "KZD Control Center");
+}
+
+int VisibleSplashWindows() {
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        count += qobject_cast<TFormSplash*>(widget) && widget->isVisible() ? 1 : 0;
+    return count;
+}
+
+TEST(ProgramSplash, ShownDuringThePauseAndGoneOnceTheMainWindowShows) {
+    QTemporaryDir dir;
+    TStartupHooks hooks;  // the program's own splash window
+    hooks.InstanceName = QStringLiteral("kzd splash test");
+    hooks.LockFolder = dir.path();
+    const TSettingsStore store = TSettingsStore::InFile(dir.filePath("settings.conf"));
+    hooks.CreateMainWindow = [&] { return std::make_unique<TFormMain>(TCommandLine{}, store); };
+    int duringPause = -1, duringLoop = -1;
+    hooks.Pause = [&](std::chrono::milliseconds) { duringPause = VisibleSplashWindows(); };
+    hooks.RunLoop = [&] {
+        duringLoop = VisibleSplashWindows();
+        return 0;
+    };
+    RunStartup(hooks);
+    EXPECT_EQ(duringPause, 1);
+    EXPECT_EQ(duringLoop, 0);
 }
 
 }  // namespace
