@@ -1,5 +1,12 @@
 #include "SimFixture.h"
 
+#include <iterator>
+
+namespace {
+// Keeps the unit in its program: a random request must not restart it.
+bool IsEnterBootloader(const TReport& r) { return r[5] == 0x27 && r[6] == 0x00; }
+} // namespace
+
 TEST_F(SimFixture, MultiReportReplyIsCutInto60ByteStreamPieces) {
     auto reply = FClient.Call(0x0003, MemoryRequest(0x6000, 256));
     ASSERT_TRUE(reply);
@@ -70,4 +77,33 @@ TEST_F(SimFixture, HeaderWithTotalLengthOutOfRangeIsDropped) {
     EXPECT_FALSE(FClient.ReceiveReply(200));
     EXPECT_EQ(FUnit->DroppedMessages(), 2);
     EXPECT_TRUE(FClient.Call(0x00EB));
+}
+
+TEST_F(SimFixture, RandomReportsNeverUpsetTheUnit) {
+    std::uint32_t x = 12345;
+    auto next = [&x] { x = x * 1103515245u + 12345u; return std::uint8_t(x >> 16); };
+    const std::uint16_t commands[] = {0x0003, 0x0004, 0x0005, 0x0006, 0x0021, 0x0022, 0x0023, 0x0027,
+                                      0x0100, 0x0101, 0x00E8, 0x00EA, 0x00EB, 0x5000, 0x5001};
+    for (int i = 0; i < 3000; ++i) {
+        TReport r{};
+        for (std::size_t k = 1; k < r.size(); ++k) r[k] = next();
+        if (i % 3 == 0) {   // plausible headers with random lengths and data
+            const auto c = commands[next() % std::size(commands)];
+            r[5] = std::uint8_t(c);
+            r[6] = std::uint8_t(c >> 8);
+            r[7] = next() % 70;
+            r[8] = 0;
+        }
+        if (IsEnterBootloader(r)) continue;
+        ASSERT_TRUE(FClient.SendReport(r));
+        if (i % 50 == 0)
+            while (FClient.ReceivePacket(0)) {
+            }
+    }
+    while (FClient.ReceivePacket(100)) {
+    }
+    auto reply = FClient.Call(0x00EB);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->Data.size(), 8u);
+    EXPECT_GT(FUnit->RequestTotal(), 500);
 }
