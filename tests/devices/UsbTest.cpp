@@ -249,3 +249,26 @@ TEST_F(UsbFixture, SendOnAClosedDeviceFails) {
 }
 
 }  // namespace
+
+namespace {
+
+void CountCall(void* data, void* sender) { *static_cast<int*>(data) += sender ? 1 : 100; }
+
+TEST(NotifyEventList, KeepsDuplicatePairsAndRemovesOneAtATime) {
+    TNotifyEventList list;
+    int calls = 0, other = 0;
+    list.Add(&CountCall, &calls);
+    list.Add(&CountCall, &calls);
+    list.Add(&CountCall, &other);
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.IndexOf(&CountCall, &other), 2);
+    list.Remove(&CountCall, &calls);
+    EXPECT_EQ(list.Count(), 2);
+    int sender = 0;
+    list.Notify(&sender);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(other, 1);
+    EXPECT_EQ(list.Get(5).Code, nullptr);
+}
+
+}  // namespace
