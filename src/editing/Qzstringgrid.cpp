@@ -28,15 +28,27 @@ public:
             painter->drawRect(r.adjusted(0, 0, -1, -1));
             painter->drawRect(r.adjusted(1, 1, -2, -2));
         }
-        QFont font = option.font;
-        font.setBold(style.Bold);
+        if (option.font != FBase) {
+            FBase = option.font;
+            FBold = option.font;
+            FBold.setBold(true);
+        }
+        const QFont& font = style.Bold ? FBold : FBase;
         painter->setFont(font);
         painter->setPen(style.Font);
-        painter->drawText(r, Qt::AlignCenter, FGrid->Cell(index.column(), index.row()));
+        const QString text = FGrid->Cell(index.column(), index.row());
+        if (text.isEmpty())
+            return;
+        const QFontMetrics metrics(font);
+        const int x = r.left() + (r.width() - metrics.horizontalAdvance(text)) / 2;
+        const int y = r.top() + (r.height() - metrics.height()) / 2 + metrics.ascent();
+        painter->drawText(QPoint(x, y), text);
     }
 
 private:
     TQZStringGrid* FGrid;
+    mutable QFont FBase;
+    mutable QFont FBold;
 };
 
 bool IsDigitKey(int key) { return key >= Qt::Key_0 && key <= Qt::Key_9; }

@@ -64,6 +64,7 @@ void TTraceRing::Resize(int count) {
         return;
     FEntries.assign(std::size_t(count), TTraceEntry{});
     FPosition = 0;
+    FNewest.clear();
 }
 
 void TTraceRing::Add(int column, int row) {
@@ -73,6 +74,12 @@ void TTraceRing::Add(int column, int row) {
     FPosition = (FPosition + 1) % count;
     FEntries[std::size_t(FPosition)].Column = column;
     FEntries[std::size_t(FPosition)].Row = row;
+    if (FNewest.size() > 4 * FEntries.size())
+        std::erase_if(FNewest, [this](const auto& item) {
+            const TTraceEntry& entry = FEntries[std::size_t(item.second)];
+            return Key(entry.Column, entry.Row) != item.first;
+        });
+    FNewest[Key(column, row)] = FPosition;
     for (int i = 0; i < count; ++i) {
         const int age = i == FPosition ? count : (i > FPosition ? i - FPosition : count + i - FPosition);
         FEntries[std::size_t(i)].Weight = double(age) / count;
@@ -80,11 +87,11 @@ void TTraceRing::Add(int column, int row) {
 }
 
 double TTraceRing::WeightAt(int column, int row) const {
-    const int count = Count();
-    for (int k = 0, i = FPosition; k < count; ++k, i = i == 0 ? count - 1 : i - 1) {
-        const TTraceEntry& entry = FEntries[std::size_t(i)];
-        if (entry.Column == column && entry.Row == row)
-            return std::min(entry.Weight, 1.0);
-    }
-    return -1;
+    const auto found = FNewest.find(Key(column, row));
+    if (found == FNewest.end())
+        return -1;
+    const TTraceEntry& entry = FEntries[std::size_t(found->second)];
+    if (entry.Column != column || entry.Row != row)
+        return -1;
+    return std::min(entry.Weight, 1.0);
 }

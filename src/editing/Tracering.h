@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 // The number of trace entries that cover durationMs at one update every
@@ -27,9 +29,15 @@ public:
     // Nothing while the ring is empty.
     void Add(int column, int row);
     // The weight of the newest entry at that cell, or a negative value.
+    // Constant time: the ring remembers the newest entry of every cell.
     double WeightAt(int column, int row) const;
 
 private:
+    static std::int64_t Key(int column, int row) { return (std::int64_t(column) << 32) ^ std::uint32_t(row); }
+
     std::vector<TTraceEntry> FEntries;
     int FPosition = 0;
+    // Cell -> index of its newest entry; an index whose entry now holds
+    // another cell means the cell left the ring (older entries went first).
+    std::unordered_map<std::int64_t, int> FNewest;
 };
