@@ -7,6 +7,7 @@
 #include "Qcdevicemap.h"
 #include "Qcstringgridmanager.h"
 #include "Qzstringgrid.h"
+#include "Rotatelabel.h"
 #include "Stringgridpanel.h"
 
 namespace {
@@ -298,5 +299,20 @@ TEST_F(TableGridTest, ColumnWidthsFillTheGridAboveAMinimum) {
     EXPECT_EQ(Grid().DefaultColWidth(), 0);
     EXPECT_EQ(Grid().ColCount(), 2);
     EXPECT_EQ(Manager.Table(), nullptr);
+}
+}  // namespace
+
+namespace {
+TEST(StringGridPanelTest, TitlesFrameTheGrid) {
+    TStringGridPanel panel;
+    panel.resize(500, 300);
+    panel.DoResize();
+    const int h = panel.XAxisLabel()->height();
+    ASSERT_GT(h, 0);
+    EXPECT_EQ(panel.XAxisLabel()->geometry(), QRect(0, 0, 500, h));
+    EXPECT_EQ(panel.YAxisLabel()->geometry(), QRect(0, 0, h, 300));
+    EXPECT_EQ(panel.Grid()->geometry(), QRect(h, h, 500 - h, 300 - h));
+    EXPECT_EQ(panel.XAxisTitle(), "X AXIS");
+    EXPECT_EQ(panel.YAxisTitle(), "Y AXIS");
 }
 }  // namespace
