@@ -316,3 +316,74 @@ TEST(StringGridPanelTest, TitlesFrameTheGrid) {
     EXPECT_EQ(panel.YAxisTitle(), "Y AXIS");
 }
 }  // namespace
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTreeWidget>
+
+#include "Maptreeviewmanager.h"
+#include "Qcmap.h"
+
+namespace {
+TEST_F(TableGridTest, ClipboardCallsWorkOnTheFocusedGrid) {
+    TTableFixture f(QC_TABLE_FUEL, 3, 2, 5);
+    Manager.ShowTable(&f.Table);
+    Grid().SetSelection({1, 1, 1, 1});
+    QApplication::clipboard()->setText(QStringLiteral("1\t2"));
+    Manager.PasteSelection();  // the grid has no focus: nothing happens
+    EXPECT_EQ(f.Table.GetValue(0, 0), 5);
+    Panel.activateWindow();
+    Grid().setFocus();
+    if (!QTest::qWaitFor([&] { return Grid().hasFocus(); }, 2000))
+        GTEST_SKIP() << "this platform gives no window the focus";
+    EXPECT_TRUE(Manager.CanPaste());
+    Manager.PasteSelection();
+    EXPECT_EQ(f.Table.GetValue(0, 0), 1);
+    EXPECT_EQ(f.Table.GetValue(1, 0), 2);
+    Manager.SelectAllCells();
+    EXPECT_EQ(Grid().Selection(), (TGridRect{1, 1, 3, 2}));
+    EXPECT_EQ(Grid().Col(), 3);
+    EXPECT_EQ(Grid().Row(), 2);
+    Manager.CopySelection();
+    EXPECT_EQ(QApplication::clipboard()->text(), "1\t2\t5\r\n5\t5\t5");
+}
+
+TEST(GridAndTreeTest, TheSelectionComesBackWithTheRestoredTable) {
+    TQCMap map;
+    map.FSource = 2;
+    TQCDeviceMap* kzd = map.KZDMap();
+    kzd->FOutputConfig[1] = 4;
+    auto* x = new TQCAxis, *y = new TQCAxis;
+    x->SetAxisId(QC_AXIS_TPS);
+    x->SetCount(4);
+    y->SetAxisId(QC_AXIS_RPM);
+    y->SetCount(4);
+    kzd->FAxes.Append(x);
+    kzd->FAxes.Append(y);
+    auto* table = new TQCTableData;
+    table->FPosition = 1;
+    table->FModuleType = QC_MODULE_KZD;
+    table->SetConfig(&kzd->FOutputConfig);
+    table->SetTableType(QC_TABLE_FUEL);
+    table->SetXAxis(x);
+    table->SetYAxis(y);
+    for (int i = 0; i < 4; ++i)
+        table->SetCylinder(i, 1);
+    kzd->FPositions.FindOrAdd(1)->FTables.Append(table);
+
+    QTreeWidget tree;
+    TMapTreeViewManager treeManager(&tree);
+    TStringGridPanel panel;
+    TQCStringGridManager manager(&panel, &treeManager, nullptr);
+    treeManager.SetMap(&map);
+    treeManager.SelectFirstTable();
+    ASSERT_EQ(manager.Table(), table);
+    panel.Grid()->SetSelection({2, 3, 4, 4});
+    manager.ClearGrid();
+    EXPECT_EQ(manager.SavedSelection(), (TGridRect{2, 3, 4, 4}));
+    panel.Grid()->SetSelection({1, 1, 1, 1});
+    treeManager.Rebuild();  // finds the table again and shows it
+    EXPECT_EQ(manager.Table(), table);
+    EXPECT_EQ(panel.Grid()->Selection(), (TGridRect{2, 3, 4, 4}));
+}
+}  // namespace
