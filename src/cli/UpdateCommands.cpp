@@ -5,118 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "Jsonwriter.h"
 #include "Qkufile.h"
 #include "Sha256.h"
 
 namespace {
 
-// A small JSON writer for this command's document: keys in the order written,
-// two-space indentation, integers in decimal.
-class TJsonOut {
-public:
-    explicit TJsonOut(std::ostream& out) : FOut(out) {}
-
-    void BeginObject() { Open('{'); }
-    void EndObject() { Close('}'); }
-    void BeginArray() { Open('['); }
-    void EndArray() { Close(']'); }
-    void Key(const std::string& key) {
-        Separate();
-        FOut << Quote(key) << ": ";
-        FAfterKey = true;
-    }
-    void Int(long long value) { Scalar(std::to_string(value)); }
-    void Bool(bool value) { Scalar(value ? "true" : "false"); }
-    void Null() { Scalar("null"); }
-    void String(const std::string& value) { Scalar(Quote(value)); }
-    void Finish() { FOut << "\n"; }
-
-    // A JSON string: quotes, backslashes and control characters escaped;
-    // bytes that are not valid UTF-8 are read as Latin-1 characters.
-    static std::string Quote(const std::string& text);
-
-private:
-    void Separate() {
-        if (FAfterKey) {
-            FAfterKey = false;
-            return;
-        }
-        if (!FFirst.empty()) {
-            if (!FFirst.back())
-                FOut << ",";
-            FFirst.back() = false;
-            FOut << "\n" << std::string(2 * FFirst.size(), ' ');
-        }
-    }
-    void Scalar(const std::string& text) {
-        Separate();
-        FOut << text;
-    }
-    void Open(char c) {
-        Separate();
-        FOut << c;
-        FFirst.push_back(true);
-    }
-    void Close(char c) {
-        const bool empty = FFirst.back();
-        FFirst.pop_back();
-        if (!empty)
-            FOut << "\n" << std::string(2 * FFirst.size(), ' ');
-        FOut << c;
-    }
-
-    std::ostream& FOut;
-    std::vector<bool> FFirst;
-    bool FAfterKey = false;
-};
-
-// Length of the valid UTF-8 sequence starting at text[i], or 0.
-std::size_t Utf8Length(const std::string& text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char c = byte(i);
-    std::size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 0;
-    if (n == 0 || i + n > text.size())
-        return 0;
-    for (std::size_t k = 1; k < n; ++k)
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-    if ((c == 0xE0 && byte(i + 1) < 0xA0) || (c == 0xED && byte(i + 1) > 0x9F) ||
-        (c == 0xF0 && byte(i + 1) < 0x90) || (c == 0xF4 && byte(i + 1) > 0x8F))
-        return 0;
-    return n;
-}
-
-std::string TJsonOut::Quote(const std::string& text) {
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        char buf[8];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c < 0x20 || c == 0x7F) {
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (const std::size_t n = Utf8Length(text, i)) {
-            out.append(text, i, n);
-            i += n - 1;
-        } else {
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        }
-    }
-    return out + "\"";
-}
-
-void WriteFilter(TJsonOut& json, const TQCFileFilter& filter) {
+void WriteFilter(TJsonWriter& json, const TQCFileFilter& filter) {
     json.BeginObject();
     json.Key("check_type");
     json.Int(filter.CheckType());
@@ -140,14 +35,14 @@ void WriteFilter(TJsonOut& json, const TQCFileFilter& filter) {
     json.EndObject();
 }
 
-void NameOrNull(TJsonOut& json, const TQKSItem* item) {
+void NameOrNull(TJsonWriter& json, const TQKSItem* item) {
     if (item)
         json.String(item->Name());
     else
         json.Null();
 }
 
-void WriteSection(TJsonOut& json, const TQKSFileSection& s) {
+void WriteSection(TJsonWriter& json, const TQKSFileSection& s) {
     json.BeginObject();
     json.Key("command");
     json.Int(s.Command());
@@ -170,7 +65,7 @@ void WriteSection(TJsonOut& json, const TQKSFileSection& s) {
     json.EndObject();
 }
 
-void WriteScript(TJsonOut& json, const TQKSFile& script) {
+void WriteScript(TJsonWriter& json, const TQKSFile& script) {
     json.BeginObject();
     json.Key("name");
     json.String(script.Name());
@@ -185,7 +80,7 @@ void WriteScript(TJsonOut& json, const TQKSFile& script) {
 }
 
 void WriteJson(std::ostream& out, const TQKUFile& file) {
-    TJsonOut json(out);
+    TJsonWriter json(out);
     json.BeginObject();
     json.Key("format");
     json.Int(file.Format());
@@ -222,7 +117,7 @@ std::string ListText(const std::vector<std::string>& list) {
         return "any";
     std::string text;
     for (const auto& s : list)
-        text += (text.empty() ? "" : ", ") + TJsonOut::Quote(s);
+        text += (text.empty() ? "" : ", ") + TJsonWriter::Quote(s);
     return text;
 }
 
@@ -268,7 +163,7 @@ void WriteText(std::ostream& out, const TQKUFile& file) {
     const auto scripts = file.Scripts().Snapshot();
     out << "Scripts: " << scripts.size() << "\n";
     for (std::size_t i = 0; i < scripts.size(); ++i) {
-        out << "  " << i + 1 << ". " << TJsonOut::Quote(scripts[i]->Name()) << "\n"
+        out << "  " << i + 1 << ". " << TJsonWriter::Quote(scripts[i]->Name()) << "\n"
             << "     Filter: " << FilterText(scripts[i]->Filter()) << "\n";
         for (const TQKSFileSection* s : scripts[i]->Sections().Snapshot())
             out << "     " << SectionText(*s) << "\n";
