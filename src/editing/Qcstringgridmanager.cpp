@@ -144,7 +144,9 @@ bool TQCStringGridManager::CommitCells() {
     for (int r = 1; r < grid->RowCount(); ++r)
         for (int c = 1; c < grid->ColCount(); ++c) {
             const QString text = grid->Cell(c, r);
-            if (text.isEmpty() || text == u'-' || text == ShownText(c, r))
+            const std::size_t at = std::size_t(r * grid->ColCount() + c);
+            const bool shown = at < FShownTexts.size() && FShownTexts[at] == text;
+            if (text.isEmpty() || text == u'-' || shown)
                 continue;
             if (!WriteCell(*table, c, r, text, true))
                 return false;
