@@ -176,7 +176,7 @@ TEST_F(MapTransferPrimaryTest, SfmMaskIsReadEvenWhenTheHeadersFailed) {
 
     Unit->SetFram(0x6008 + 16 * 5, std::vector<std::uint8_t>(16, 0));   // the last header points at nothing sound
     Unit->SetFram(0x6008 + 16 * 5 + 4, {0x00, 0x70, 0x00, 0x80});       // X axis in the error log area
-    Unit->SetFram(0x7000, {250});                                         // a damaged axis there
+    Unit->SetFram(0x7000, {250, 28});                                     // a damaged RPM axis there
     TQCMap failed;
     EXPECT_EQ(Read(failed), -1);
     ASSERT_EQ(failed.PrimaryMap()->FPositions.Count(), 3);
