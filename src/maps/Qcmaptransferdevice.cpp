@@ -62,8 +62,8 @@ int TQCMapTransferDevice::ReadMap(TDevManager* deviceManager, const TDeviceID& d
     FDeviceCount = 1;
     if (!FMap)
         return -1;
-    FMap->Clear();
     std::lock_guard<std::recursive_mutex> guard(FMap->Mutex());
+    FMap->Clear();
     FMap->FSource = 2;
     FDriver = deviceManager ? dynamic_cast<TQC7*>(deviceManager->DriverOfIdentical(deviceId)) : nullptr;
     if (!FDriver)
