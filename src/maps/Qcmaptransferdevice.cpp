@@ -242,8 +242,11 @@ int TQCMapTransferDevice::CheckSendable() const {
         for (const TQCTableData* table : position->FTables.Snapshot())
             tableBytes += table->DataSize() > 0 ? table->DataSize() : 0;
     long long headerBytes = static_cast<long long>(TQCHeader::RecordSize) * n;
-    for (const TQCAxis* axis : FDeviceMap->FAxes.Snapshot())
+    for (const TQCAxis* axis : FDeviceMap->FAxes.Snapshot()) {
+        if (axis->IsDamaged())
+            return -1;
         headerBytes += CompactSize(*axis);
+    }
     return tableBytes <= TableAreaSize && headerBytes <= HeaderAreaSize ? 0 : -1;
 }
 

@@ -68,7 +68,8 @@ public:
 
     // 0 when FDeviceMap can be sent: 1..100 headers, each with an X axis, a
     // Y axis and a table of this device map; tables of at most 24576 bytes in
-    // all; 16 N + the compact axis bytes at most 2040. Otherwise -1.
+    // all; 16 N + the compact axis bytes at most 2040; no damaged axis.
+    // Otherwise -1.
     int CheckSendable() const;
 
 private:

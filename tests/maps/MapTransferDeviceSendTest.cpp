@@ -97,6 +97,11 @@ TEST_F(MapTransferDeviceTest, UnsoundMapsAreRefusedWithoutTraffic) {
         {"header without Y axis", [](TQCDeviceMap& m) { m.FHeaders.Get(1)->FYAxis = nullptr; }},
         {"header without X axis", [](TQCDeviceMap& m) { m.FHeaders.Get(0)->FXAxis = nullptr; }},
         {"header without table", [](TQCDeviceMap& m) { m.FHeaders.Get(0)->FTable = nullptr; }},
+        {"damaged axis", [](TQCDeviceMap& m) { m.FAxes.Get(0)->FData[0] = 200; }},
+        {"axis of another device map", [](TQCDeviceMap& m) {
+             static TQCAxis stranger;
+             m.FHeaders.Get(0)->FXAxis = &stranger;
+         }},
         {"101 headers", [](TQCDeviceMap& m) {
              const TQCHeader* first = m.FHeaders.Get(0);
              while (m.FHeaders.Count() < 101) {
