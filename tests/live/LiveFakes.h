@@ -227,6 +227,9 @@ public:
     // group (the first met).
     void Publish() {
         {
+            // The order of the device manager: published lists, then devices.
+            std::lock_guard<std::recursive_mutex> idsGuard(FIds.Mutex());
+            std::lock_guard<std::recursive_mutex> kindsGuard(FKinds.Mutex());
             std::lock_guard<std::mutex> guard(FLock);
             FIds.Clear();
             FKinds.Clear();
