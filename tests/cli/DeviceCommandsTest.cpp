@@ -3,23 +3,12 @@
 #include <filesystem>
 #include <sstream>
 
-#include "Cli.h"
+#include "CliRun.h"
 #include "DeviceCommands.h"
 #include "Simulator.h"
 #include "Simunit.h"
 
 namespace {
-
-struct TRun {
-    int Status;
-    std::string Out, Err;
-};
-
-TRun Kzdctl(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = RunKzdctl(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 std::string StateFile(const std::string& name) {
     return (std::filesystem::temp_directory_path() / ("kzdctl-test-" + name + ".state")).string();

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "../maps/MapFixtures.h"
-#include "Cli.h"
+#include "CliRun.h"
 #include "Jsonwriter.h"
 #include "MapCommands.h"
 #include "Qcmaptransferfile.h"
@@ -14,17 +14,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TRun {
-    int Status;
-    std::string Out, Err;
-};
-
-TRun Kzdctl(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = RunKzdctl(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 std::string MapJson(const TQCMap& map) {
     std::ostringstream out;

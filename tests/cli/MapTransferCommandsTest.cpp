@@ -5,23 +5,12 @@
 #include <sstream>
 #include <vector>
 
-#include "Cli.h"
+#include "CliRun.h"
 #include "Qcmaptransferfile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TRun {
-    int Status;
-    std::string Out, Err;
-};
-
-TRun Kzdctl(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = RunKzdctl(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 // A fresh state file and output folder per test.
 struct MapTransferCommands : ::testing::Test {

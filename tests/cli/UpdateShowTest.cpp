@@ -6,22 +6,11 @@
 #include <vector>
 
 #include "../config/UpdateFileBuilder.h"
-#include "Cli.h"
+#include "CliRun.h"
 
 using namespace testfiles;
 
 namespace {
-
-struct TRun {
-    int Status;
-    std::string Out, Err;
-};
-
-TRun Kzdctl(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = RunKzdctl(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 class UpdateShow : public ::testing::Test {
 protected:
